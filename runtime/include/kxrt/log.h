@@ -15,6 +15,8 @@ void SetLogSink(LogSink sink);
 // Lines with a level above this are dropped (default 3).
 void SetLogLevel(int level);
 int LogLevel();
+// Logs text through the current sink when level passes the filter (what KXLog does).
+void Log(int level, const std::string& text);
 
 // Collects log lines while it lives (tests): restores the previous sink when destroyed.
 class LogCapture {
