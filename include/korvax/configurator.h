@@ -35,14 +35,14 @@ class CConfiguratorList;
 
 // The verbs of a command line, as bit values (a table kind allows a set of them).
 enum ECommand {
-  eCmdSet = 1,               // a line without a verb: write the values now
-  eCmdStore = 2,             // "store": keep the values as an entry of a child table
-  eCmdCreateAndWait = 4,     // "createAndWait": create a row, write its values, leave it inactive
-  eCmdCreate = 8,            // "create", "createAndGo": create, write and activate a row
-  eCmdActivate = 16,         // "activate": activate the current row
-  eCmdReset = 32,            // "reset": forget values, owner, index and stored entries
-  eCmdCreatePersistent = 64, // "createpersistent": as create; the row belongs to the console owner
-  eCmdRemove = 128           // remove the current row (no verb word)
+  eCmdSet = 1,                // a line without a verb: write the values now
+  eCmdStore = 2,              // "store": keep the values as an entry of a child table
+  eCmdCreateAndWait = 4,      // "createAndWait": create a row, write its values, leave it inactive
+  eCmdCreate = 8,             // "create", "createAndGo": create, write and activate a row
+  eCmdActivate = 16,          // "activate": activate the current row
+  eCmdReset = 32,             // "reset": forget values, owner, index and stored entries
+  eCmdCreatePersistent = 64,  // "createpersistent": as create; the row belongs to the console owner
+  eCmdRemove = 128            // remove the current row (no verb word)
 };
 
 class KORVAX_EXPORT IConfigurator {
@@ -152,10 +152,10 @@ class KORVAX_EXPORT CConfigurator : public IConfigurator {
     int column = 0;
     std::string name;  // the property name given when the column was added
     std::string help;
-    int type = 0;      // ASN type tag from the MIB registration; 0 when unregistered
+    int type = 0;  // ASN type tag from the MIB registration; 0 when unregistered
     EStrFmt fmt = eFmtText;
     std::map<std::string, int> enums;
-    KX_VARBIND_T value;  // owned; its name is the column's instance when it was last set
+    KX_VARBIND_T value{};  // owned; its name is the column's instance when it was last set
     bool isSet = false;
     bool write = true;
   };
@@ -164,8 +164,8 @@ class KORVAX_EXPORT CConfigurator : public IConfigurator {
   struct SEntry {
     int parentIndex = 0;  // 0 until a parent's store claims it
     int index = 0;
-    int childCount = 0;   // the child entries this entry claimed
-    KX_VARBIND_LIST_T values;  // one binding per column, in column order
+    int childCount = 0;          // the child entries this entry claimed
+    KX_VARBIND_LIST_T values{};  // one binding per column, in column order
   };
 
   CConfigurator(const char* name, const char* descr, const char* oid);
@@ -250,7 +250,8 @@ class KORVAX_EXPORT CConfigurator : public IConfigurator {
  private:
   friend class CConfiguratorTestPeer;
 
-  void Construct(const char* name, const char* descr, const char* oid, ETableKind kind);
+  void Construct(const char* name, const char* descr, const char* oid, ETableKind kind,
+                 const IConfigurator* parent);
   void AddColumn(int column, const char* name, const char* help, bool isString);
   bool ParseInteger(SColumn& col, const char* text);
   bool ParseScanned(SColumn& col, const char* text);
@@ -264,11 +265,11 @@ class KORVAX_EXPORT CConfigurator : public IConfigurator {
   void WalkRows(int column, PerRow perRow);
 
   bool m_registered = false;
-  KX_CONSOLE_CMD_T m_command;
+  KX_CONSOLE_CMD_T m_command{};
   std::string m_name;
   std::string m_help;
   std::string m_oidText;
-  KX_OBJID_T m_tableOid;
+  KX_OBJID_T m_tableOid{};
   EStatusType m_statusType = eRowStatus;
   int m_statusColumn = 0;
   int m_ownerColumn = 0;
@@ -280,7 +281,7 @@ class KORVAX_EXPORT CConfigurator : public IConfigurator {
   std::map<int, SColumn> m_columns;
   IConfigurator* m_child = nullptr;
   CConfiguratorList* m_childList = nullptr;
-  KX_OBJID_T m_workOid;
+  KX_OBJID_T m_workOid{};
   std::list<SEntry> m_entries;
   int m_requestedIndex = 0;
   int m_searchStart = 0;
@@ -306,9 +307,9 @@ class KORVAX_EXPORT CConfiguratorList : public IConfigurator {
   // Removes a member; removing a non-member changes nothing.
   void Remove(IConfigurator& configurator);
 
-  bool Register() override;                       // nothing; false
-  bool WritePrimitiveState(FILE* file) override;  // every member; true
-  void AddChild(IConfigurator& child, int sizeColumn) override;  // nothing
+  bool Register() override;                                                 // nothing; false
+  bool WritePrimitiveState(FILE* file) override;                            // every member; true
+  void AddChild(IConfigurator& child, int sizeColumn) override;             // nothing
   void AddIntCol(int column, const char* name, const char* help) override;  // nothing
   void AddUnsCol(int column, const char* name, const char* help) override;  // nothing
   void AddStrCol(int column, const char* name, const char* help) override;  // nothing
