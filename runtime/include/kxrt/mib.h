@@ -61,7 +61,7 @@ struct ScalarGroupDef {
   std::vector<ColumnDef> scalars;  // `column` is the scalar's sub-identifier under group
 };
 
-// An in-memory MIB in lexicographic identifier order. See docs/runtime.md for the row models.
+// An in-memory MIB in lexicographic identifier order. See docs/mib.md for the row models.
 class MemoryMib : public Mib {
  public:
   MemoryMib();
