@@ -29,13 +29,11 @@ struct ParseTarget {
   SectionMap values;
 };
 
-// inih calls this once per "key = value"; a continuation line of a multi-line value comes back
-// with the same key, so a key seen twice in one parse gets the new line appended.
+// inih calls this once per "key = value". A key given twice takes its last value, as people
+// who append a line to override one expect.
 int OnIniPair(void* user, const char* section, const char* name, const char* value) {
   auto* target = static_cast<ParseTarget*>(user);
-  std::string& slot = target->values[Lower(section)][Lower(name)];
-  if (!slot.empty()) slot += '\n';
-  slot += value != nullptr ? value : "";
+  target->values[Lower(section)][Lower(name)] = value != nullptr ? value : "";
   return 1;
 }
 

@@ -96,7 +96,9 @@ TEST_F(SettingsFileTest, GoodFileAddsOverExistingKeys) {
   kxrt::Settings settings;
   settings.Set("agent", "kept", "1");
   settings.Set("agent", "replaced", "1");
-  Write("; comment\n[agent]\nreplaced = 2 ; inline comment\nKeyFile = /var/lib/agent.key\n");
+  Write(
+      "; comment\n[agent]\nreplaced = 3\nreplaced = 2 ; inline comment\n"
+      "KeyFile = /var/lib/agent.key\n");
   std::string error;
   ASSERT_TRUE(settings.LoadFile(path_, &error)) << error;
   EXPECT_EQ(settings.Get("agent", "kept"), "1");
