@@ -289,6 +289,25 @@ class ConfiguratorTest : public ::testing::Test {
     c->Register();
     return c;
   }
+  IConfigurator* MakeSub2(IConfigurator& parent) {
+    IConfigurator* c = Keep(IConfigurator::Create("sub2", "second sub rows", oids::kSub2, parent));
+    c->AddIntCol(1, "weight", "Weight");
+    c->Register();
+    return c;
+  }
+
+  // From now on, every set that the MIB accepts is appended to the result as "instance=value"
+  // (the value in display text), in the order the sets were made.
+  const std::vector<std::string>& RecordSets() {
+    acceptedSets_.clear();
+    mib_.SetSetHook([this](const KX_VARBIND_T& vb) {
+      char text[256];
+      text[0] = '\0';
+      KXAsnValueSprint(&vb.value, text, sizeof(text));
+      acceptedSets_.push_back(CConfiguratorTestPeer::OidText(vb.name) + "=" + text);
+    });
+    return acceptedSets_;
+  }
 
   bool Run(const std::string& line) { return kxrt::Console::Instance().Execute(line); }
   // Runs lines and returns what they logged.
@@ -365,6 +384,7 @@ class ConfiguratorTest : public ::testing::Test {
   kxrt::MemoryMib mib_;
   kxrt::LogCapture log_;
   std::vector<std::unique_ptr<IConfigurator>> configurators_;
+  std::vector<std::string> acceptedSets_;  // filled by RecordSets
 };
 
 }  // namespace korvax
