@@ -237,8 +237,10 @@ void CheckTableColumns(const TableDefinition& t, const std::string& path) {
     std::string at = path + ".child_size_column";
     const ColumnDefinition& size =
         RequireControlColumn(t, at, t.childSizeColumn, "child size column");
-    if (size.type != KX_ASN_INTEGER && size.type != KX_ASN_UNSIGNED) {
-      throw DefinitionError(at, "the child size column must be integer or unsigned");
+    // The configurator writes the count as an INTEGER value.
+    if (size.type != KX_ASN_INTEGER) {
+      throw DefinitionError(
+          at, "the child size column must be integer, not " + std::string(TypeName(size.type)));
     }
     if (t.childSizeColumn == t.statusColumn || t.childSizeColumn == t.ownerColumn) {
       throw DefinitionError(at, "the child size column is also the status or owner column");

@@ -171,12 +171,13 @@ std::string ReadDefault(const Json& v, const std::string& path, const ColumnDefi
       throw DefinitionError(path, "the default " + Quote(v.get<std::string>()) +
                                       " is not an enumeration name of the column");
     }
-    if (col.type == KX_ASN_INTEGER) {
-      int64_t lo = col.hasRange ? col.lower : std::numeric_limits<int32_t>::min();
-      int64_t hi = col.hasRange ? col.upper : std::numeric_limits<int32_t>::max();
-      return std::to_string(ObjectReader::ReadInteger(v, path, lo, hi));
+    int64_t lo = col.type == KX_ASN_INTEGER ? std::numeric_limits<int32_t>::min() : 0;
+    int64_t hi = col.type == KX_ASN_INTEGER ? std::numeric_limits<int32_t>::max() : 0xffffffffLL;
+    if (col.hasRange) {
+      lo = col.lower;
+      hi = col.upper;
     }
-    return std::to_string(ObjectReader::ReadInteger(v, path, 0, 0xffffffffLL));
+    return std::to_string(ObjectReader::ReadInteger(v, path, lo, hi));
   }
   if (!v.is_string()) throw DefinitionError(path, "expected a string");
   std::string text = v.get<std::string>();
@@ -242,12 +243,14 @@ ColumnDefinition ReadColumn(const Json& v, const std::string& path, TableKind ki
   }
 
   if (r.Has("range")) {
-    if (col.type != KX_ASN_INTEGER) {
+    if (!IsNumeric(col.type)) {
       throw DefinitionError(r.PathOf("range"),
-                            "a range needs an integer column (use \"size\" for octets)");
+                            "a range needs a numeric column (use \"size\" for octets)");
     }
-    auto range =
-        r.Range("range", std::numeric_limits<int32_t>::min(), std::numeric_limits<int32_t>::max());
+    // The MIB keeps bounds as signed 32-bit numbers and reads them unsigned for the unsigned
+    // types, so those are limited to the values both readings share.
+    int64_t lowest = col.type == KX_ASN_INTEGER ? std::numeric_limits<int32_t>::min() : 0;
+    auto range = r.Range("range", lowest, std::numeric_limits<int32_t>::max());
     col.hasRange = true;
     col.lower = static_cast<int32_t>(range.first);
     col.upper = static_cast<int32_t>(range.second);

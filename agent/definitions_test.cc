@@ -26,7 +26,7 @@ Json ValidDefinitions() {
           "enums": {"on": 1, "off": 0, "yes": -1}},
          {"number": 2, "type": "octets"},
          {"number": 3, "type": "integer"},
-         {"number": 4, "type": "unsigned"}
+         {"number": 4, "type": "integer"}
        ]},
       {"command": "sub", "kind": "child", "parent": "tbl", "oid": "1.3.6.1.4.1.99999.9.2",
        "columns": [{"number": 1, "type": "octets", "property": "gamma", "format": "hex"}]}
@@ -215,6 +215,9 @@ TEST(DefinitionsTest, MistakesAreRefusedWithOneLine) {
          d["tables"][1]["columns"][0] = {{"number", 1}, {"type", "oid"}};
        },
        "tables[1].columns: the table needs at least one column with a property"},
+      {"size column not integer",
+       [](Json& d) { d["tables"][0]["columns"][3]["type"] = "unsigned"; },
+       "tables[0].child_size_column: the child size column must be integer, not unsigned"},
       {"size column without children",
        [](Json& d) {
          d["tables"][1]["columns"].push_back({{"number", 2}, {"type", "integer"}});
