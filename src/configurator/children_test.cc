@@ -37,7 +37,7 @@ TEST_F(ChildrenTest, OneChildIsUsedDirectlyAndMoreGoThroughOneList) {
   EXPECT_EQ(parent.ChildSizeColumn(), 6);  // the last call's column serves every child
 
   tbl->AddChild(*third, 7);
-  tbl->AddChild(*sub, 7);  // already a member
+  tbl->AddChild(*sub, 7);               // already a member
   EXPECT_EQ(parent.ChildList(), list);  // no second list
   EXPECT_EQ(parent.Child(), list);
   EXPECT_EQ(parent.ChildSizeColumn(), 7);
