@@ -87,14 +87,11 @@ int main(int argc, char** argv) {
   }
 
   int failures = 0;
-  if (!options.execLines.empty() || !options.scripts.empty()) {
-    for (const std::string& line : options.execLines) {
+  if (!options.inputs.empty()) {
+    for (const kxagent::Input& input : options.inputs) {
       if (agent.quit()) break;
-      if (!agent.RunLine(line)) ++failures;
-    }
-    for (const std::string& script : options.scripts) {
-      if (agent.quit()) break;
-      if (!agent.RunScript(script)) ++failures;
+      bool ran = input.isScript ? agent.RunScript(input.text) : agent.RunLine(input.text);
+      if (!ran) ++failures;
     }
   } else if (isatty(STDIN_FILENO)) {
     RunInteractive(agent);

@@ -33,7 +33,7 @@ bool ParseOptions(const std::vector<std::string>& args, Options* options, std::s
     const std::string& arg = args[i];
     std::string value;
     if (optionsEnded || arg.empty() || arg[0] != '-' || arg == "-") {
-      options->scripts.push_back(arg);
+      options->inputs.push_back({true, arg});
     } else if (arg == "--") {
       optionsEnded = true;
     } else if (arg == "--help" || arg == "-h") {
@@ -41,7 +41,7 @@ bool ParseOptions(const std::vector<std::string>& args, Options* options, std::s
     } else if (arg == "--no-config") {
       options->noConfig = true;
     } else if (TakeValue(args, &i, "--exec", &value, error)) {
-      options->execLines.push_back(value);
+      options->inputs.push_back({false, value});
     } else if (TakeValue(args, &i, "--settings", &value, error)) {
       options->settingsFile = value;
     } else if (TakeValue(args, &i, "--definitions", &value, error)) {
@@ -57,12 +57,12 @@ bool ParseOptions(const std::vector<std::string>& args, Options* options, std::s
 const char* UsageText() {
   return "Usage: kxagent [OPTION]... [SCRIPT]...\n"
          "Runs the agent's console on the tables of a definitions file (the built-in example\n"
-         "without one). Lines come from --exec and the scripts when given, else from standard\n"
-         "input (with line editing when it is a terminal).\n"
+         "without one). Lines come from --exec and the scripts, in the order given, else from\n"
+         "standard input (with line editing and completion when it is a terminal).\n"
          "\n"
          "  --settings FILE     read the [agent] settings from FILE (INI)\n"
          "  --definitions FILE  read the table definitions from FILE (JSON)\n"
-         "  --exec LINE         run LINE; may be repeated, runs before the scripts\n"
+         "  --exec LINE         run LINE; may be repeated\n"
          "  --no-config         do not replay the saved configuration at start-up\n"
          "  --help              show this text\n"
          "\n"

@@ -8,12 +8,20 @@
 
 namespace kxagent {
 
+// One source of console lines named on the command line.
+struct Input {
+  bool isScript = false;  // a script file, else one line from --exec
+  std::string text;       // the file name or the line
+  bool operator==(const Input& other) const {
+    return isScript == other.isScript && text == other.text;
+  }
+};
+
 struct Options {
   std::string settingsFile;     // empty: no settings file, every setting at its default
   std::string definitionsFile;  // empty: the built-in example
-  std::vector<std::string> execLines;
-  std::vector<std::string> scripts;  // files run in order after the --exec lines
-  bool noConfig = false;             // do not replay ConfigFile at start-up
+  std::vector<Input> inputs;    // --exec lines and script files, in command-line order
+  bool noConfig = false;        // do not replay ConfigFile at start-up
   bool help = false;
 };
 
