@@ -35,6 +35,12 @@ bool PrintValue(const KX_ASN_VALUE_T& value, int mode, std::string* text);
 // The display text of a value for messages (at most 2047 bytes).
 std::string DisplayValue(const KX_ASN_VALUE_T& value);
 
+// True when a comes after b in MIB order.
+inline bool ObjidAfter(const KX_OBJID_T& a, const KX_OBJID_T& b) {
+  const int order = KXObjidCompareN(a.ids, a.count, b.ids, b.count);
+  return order > 0 || (order == 0 && a.count > b.count);
+}
+
 // True for the tags that stand for "no value here".
 inline bool IsExceptionTag(int32_t type) {
   return type == KX_ASN_NULL || type == KX_ASN_NO_SUCH_OBJECT || type == KX_ASN_NO_SUCH_INSTANCE ||
@@ -56,16 +62,31 @@ void CConfigurator::WalkRows(int column, PerRow perRow) {
   KX_VARBIND_T cursor;
   KXVarBindInit(&cursor);
   KXObjidCopy(&cursor.name, &prefix);
-  // A get-next that cannot be processed leaves the name where it was; stopping then keeps a
-  // failing MIB from turning the walk into an endless loop over one row.
+  KX_OBJID_T previous;
+  KXObjidInit(&previous);
+  KXObjidCopy(&previous, &prefix);
+  // A get-next that fails, or answers without moving on, leaves the name where it was; the walk
+  // stops then, so that a failing MIB cannot turn it into an endless loop over one row.
   int more = KXMibGetNext(&cursor);
   while (more && cursor.value.type != KX_ASN_END_OF_MIB_VIEW && cursor.name.count > prefix.count &&
-         KXObjidCompareN(cursor.name.ids, prefix.count, prefix.ids, prefix.count) == 0) {
+         KXObjidCompareN(cursor.name.ids, prefix.count, prefix.ids, prefix.count) == 0 &&
+         ObjidAfter(cursor.name, previous)) {
+    KXObjidCopy(&previous, &cursor.name);
     SetWorkIndex(static_cast<int>(cursor.name.ids[cursor.name.count - 1]));
     perRow();
     more = KXMibGetNext(&cursor);
   }
+  const bool stuck =
+      more == 0 || (cursor.value.type != KX_ASN_END_OF_MIB_VIEW &&
+                    cursor.name.count > prefix.count && !ObjidAfter(cursor.name, previous));
+  if (stuck) {
+    // The rows after this point were not visited: say so rather than end quietly.
+    ReportError(
+        "Cannot read the rows of %s after index %d", m_name.c_str(),
+        static_cast<int>(previous.count > prefix.count ? previous.ids[previous.count - 1] : 0));
+  }
   KXVarBindFree(&cursor);
+  KXObjidFree(&previous);
   KXObjidFree(&prefix);
 }
 

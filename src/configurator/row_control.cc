@@ -97,6 +97,9 @@ int CConfigurator::FindAvailableIdx() {
          KXObjidCompareN(cursor.name.ids, length + 1, m_tableOid.ids, length) == 0 &&
          cursor.name.ids[length] == static_cast<uint32_t>(m_statusColumn)) {
     const uint32_t cur = cursor.name.ids[cursor.name.count - 1];
+    // The column's instances come in ascending order; an answer that does not move on means
+    // the MIB is stuck, and the search ends as at the end of the column.
+    if (cur <= prev) break;
     if (static_cast<int32_t>(cur - prev - 1) > 0) {
       result = static_cast<int>(prev + 1 == 0 ? cur + 1 : prev + 1);
       found = true;

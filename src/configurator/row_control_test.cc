@@ -166,5 +166,26 @@ TEST_F(RowControlTest, ResetValuesClearsColumnsReachedThroughAliases) {
   EXPECT_FALSE(peer.Column("count")->isSet);
 }
 
+// A get-next that answers without moving on must end the walks instead of repeating one row.
+TEST_F(RowControlTest, StuckGetNextEndsEveryWalk) {
+  CreateRows({1, 2});
+  ASSERT_TRUE(Run("tbl reset"));
+  ASSERT_EQ(Set(Cat(oids::kTbl, "5.1"), 's', "cfg"), 0);
+  ASSERT_EQ(Set(Cat(oids::kTbl, "5.2"), 's', "cfg"), 0);
+  kxrt::FaultyMib faulty(mib_);
+  kxrt::SetCurrentMib(&faulty);
+  faulty.FailNth(kxrt::FaultyMib::Op::kGetNext, 2, 1);  // answers, but keeps the name
+  EXPECT_EQ(tbl_->FindAvailableIdx(), 2);
+  faulty.Reset();
+  faulty.FailNth(kxrt::FaultyMib::Op::kGetNext, 2, 1);
+  log_.Take();
+  const std::string written = Written(tbl_);
+  EXPECT_EQ(log_.Take(), "Cannot read the rows of tbl after index 1\n");
+  EXPECT_EQ(written.find("index=2"), std::string::npos) << written;
+  EXPECT_NE(written.find("tbl create index=1 owner=cfg\n"), std::string::npos) << written;
+  EXPECT_EQ(faulty.Calls(kxrt::FaultyMib::Op::kGetNext), 2);
+  kxrt::SetCurrentMib(&mib_);
+}
+
 }  // namespace
 }  // namespace korvax
