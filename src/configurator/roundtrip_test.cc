@@ -17,6 +17,10 @@ namespace {
 // How the configurators forget what earlier lines recorded before the file is replayed.
 enum class Restart { kResetLines, kFreshConfigurators };
 
+void PrintTo(Restart restart, std::ostream* os) {
+  *os << (restart == Restart::kResetLines ? "reset lines" : "fresh configurators");
+}
+
 class RoundTripTest : public ConfiguratorTest, public ::testing::WithParamInterface<Restart> {
  protected:
   RoundTripTest() {
@@ -72,7 +76,7 @@ class RoundTripTest : public ConfiguratorTest, public ::testing::WithParamInterf
         "tbl reset",
         "tbl owner=!qvz!temporary-1 index=5 create",
         "tbl reset",
-        "tbl owner=cfg index=60 create",
+        "tbl owner=\"a=b #c\" index=60 create",
         "ent descr=\"probe one\" owner=cfg create",
         "ent descr=two owner=cfg createAndWait",
         "str label=\"l \\\"1\\\"\" create",
