@@ -1,6 +1,8 @@
 // The cipher: libsodium secretbox under one 32-byte key. A text is the URL-safe, unpadded
-// base64 of nonce || box, so it is a single console word that never needs quoting. Every nonce
-// is random (24 bytes), which makes reuse under one key negligible without keeping state.
+// base64 of nonce || box, so it is a single console word that never needs quoting. The nonce is
+// a keyed hash of the clear text (as in SIV modes): the same value enciphers to the same text
+// under one key, so saving an unchanged configuration twice gives the same file, and two
+// different clear texts never share a nonce. The price is that equal clear texts show as equal.
 
 #include "kxrt/cipher.h"
 
@@ -214,7 +216,15 @@ bool HaveCipherKey() {
 bool Encrypt(const std::string& clear, std::string* text) {
   if (!EnsureKey()) return false;
   std::vector<unsigned char> sealed(kNonceSize + kMacSize + clear.size());
-  randombytes_buf(sealed.data(), kNonceSize);
+  // The hash key is derived from the cipher key, so nonces reveal nothing without it.
+  static const unsigned char kNonceLabel[] = "kxrt secretbox nonce key";
+  std::array<unsigned char, crypto_generichash_KEYBYTES> nonceKey;
+  crypto_generichash(nonceKey.data(), nonceKey.size(), kNonceLabel, sizeof(kNonceLabel) - 1,
+                     Key().key.data(), Key().key.size());
+  crypto_generichash(sealed.data(), kNonceSize,
+                     reinterpret_cast<const unsigned char*>(clear.data()), clear.size(),
+                     nonceKey.data(), nonceKey.size());
+  sodium_memzero(nonceKey.data(), nonceKey.size());
   crypto_secretbox_easy(sealed.data() + kNonceSize,
                         reinterpret_cast<const unsigned char*>(clear.data()), clear.size(),
                         sealed.data(), Key().key.data());
