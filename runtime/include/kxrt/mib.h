@@ -44,16 +44,16 @@ struct ColumnDef {
 };
 
 struct TableDef {
-  Oid entry;                     // the table's entry object, e.g. 1.3.6.1.4.1.9999.1.1
+  Oid entry;  // the table's entry object, e.g. 1.3.6.1.4.1.9999.1.1
   std::vector<ColumnDef> columns;
-  uint32_t indexDepth = 1;       // index sub-identifiers per row
-  uint32_t indexMin = 1;         // range of every index sub-identifier, both ends included
+  uint32_t indexDepth = 1;  // index sub-identifiers per row
+  uint32_t indexMin = 1;    // range of every index sub-identifier, both ends included
   uint32_t indexMax = 0x7fffffff;
-  uint32_t statusColumn = 0;     // with statusStyle != kNone
+  uint32_t statusColumn = 0;  // with statusStyle != kNone
   StatusStyle statusStyle = StatusStyle::kNone;
-  bool createOnFirstSet = false; // a set of any writable column of an absent row creates it
-  Oid parentEntry;               // non-empty: rows live under rows of that table (its index is
-                                 // the leading indexDepth-1 sub-identifiers); removed with them
+  bool createOnFirstSet = false;  // a set of any writable column of an absent row creates it
+  Oid parentEntry;                // non-empty: rows live under rows of that table (its index is
+                                  // the leading indexDepth-1 sub-identifiers); removed with them
 };
 
 struct ScalarGroupDef {
