@@ -285,6 +285,19 @@ void CheckAcrossTables(Definitions* defs) {
                                     "child rows under the right row)");
     }
   }
+  // The MIB applies a table's index range to every sub-identifier of its index, the parent's
+  // included, so a narrower child range would leave some parent rows unable to have children.
+  for (size_t i = 0; i < tables.size(); ++i) {
+    if (tables[i].kind != TableKind::kChild) continue;
+    const TableDefinition& p = tables[byCommand.at(tables[i].parent)];
+    if (tables[i].indexMin > p.indexMin || tables[i].indexMax < p.indexMax) {
+      throw DefinitionError(tablePath(i) + ".index_range",
+                            "the index range " + std::to_string(tables[i].indexMin) + ".." +
+                                std::to_string(tables[i].indexMax) + " must include the parent's " +
+                                std::to_string(p.indexMin) + ".." + std::to_string(p.indexMax) +
+                                ", since it applies to the parent's part of the index too");
+    }
+  }
   for (size_t i = 0; i < tables.size(); ++i) {
     std::set<size_t> seen;
     for (size_t k = i; tables[k].kind == TableKind::kChild; k = byCommand.at(tables[k].parent)) {

@@ -224,6 +224,12 @@ TEST(DefinitionsTest, MistakesAreRefusedWithOneLine) {
          d["tables"][1]["child_size_column"] = 2;
        },
        "tables[1].child_size_column: the table has no child table to count"},
+      {"child index range narrower than the parent's",
+       [](Json& d) {
+         d["tables"][1]["index_range"] = {1, 100};
+       },
+       "tables[1].index_range: the index range 1..100 must include the parent's 1..2147483647, "
+       "since it applies to the parent's part of the index too"},
       {"cycle of parents",
        [](Json& d) {
          d["tables"][0] = {{"command", "tbl"},
