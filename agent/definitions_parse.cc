@@ -2,6 +2,7 @@
 // table can get wrong on its own is refused here; what needs several tables (parents, duplicate
 // names, overlapping OIDs) is checked in definitions_check.cc.
 
+#include <functional>
 #include <limits>
 #include <set>
 
@@ -449,6 +450,62 @@ std::string SyntaxProblem(const nlohmann::json::parse_error& e) {
   return what;
 }
 
+// Finds a field that appears twice in one object while the text is parsed: the parser itself
+// would silently keep the last one, hiding a mistake.
+class DuplicateKeyFinder {
+ public:
+  bool operator()(int /*depth*/, Json::parse_event_t event, Json& parsed) {
+    switch (event) {
+      case Json::parse_event_t::object_start:
+      case Json::parse_event_t::array_start:
+        frames_.emplace_back();
+        frames_.back().array = event == Json::parse_event_t::array_start;
+        frames_.back().path = ChildPath(frames_.size() - 1);
+        break;
+      case Json::parse_event_t::key: {
+        Frame& frame = frames_.back();
+        frame.key = parsed.get<std::string>();
+        if (!frame.keys.insert(frame.key).second && duplicate_.empty()) {
+          duplicate_ = JoinPath(frame.path, frame.key);
+        }
+        break;
+      }
+      case Json::parse_event_t::object_end:
+      case Json::parse_event_t::array_end:
+        frames_.pop_back();
+        Advance();
+        break;
+      case Json::parse_event_t::value:
+        Advance();
+        break;
+    }
+    return true;
+  }
+  // The path of the first repeated field, or empty.
+  const std::string& duplicate() const { return duplicate_; }
+
+ private:
+  struct Frame {
+    bool array = false;
+    std::string path;
+    size_t index = 0;  // arrays: the element being read
+    std::string key;   // objects: the field being read
+    std::set<std::string> keys;
+  };
+  // The path of the container at frames_[level], from the frame that holds it.
+  std::string ChildPath(size_t level) const {
+    if (level == 0) return "";
+    const Frame& parent = frames_[level - 1];
+    return parent.array ? parent.path + "[" + std::to_string(parent.index) + "]"
+                        : JoinPath(parent.path, parent.key);
+  }
+  void Advance() {
+    if (!frames_.empty() && frames_.back().array) ++frames_.back().index;
+  }
+  std::vector<Frame> frames_;
+  std::string duplicate_;
+};
+
 }  // namespace
 
 DefinitionError::DefinitionError(std::string path, std::string problem)
@@ -457,12 +514,17 @@ DefinitionError::DefinitionError(std::string path, std::string problem)
 bool ParseDefinitions(const std::string& text, const std::string& source, Definitions* out,
                       std::string* error) {
   Json root;
+  DuplicateKeyFinder duplicates;
   try {
-    root = Json::parse(text);
+    root = Json::parse(text, std::ref(duplicates));
   } catch (const nlohmann::json::parse_error& e) {
     // byte is one past the offending character (0 when nothing could be read at all).
     size_t offset = e.byte > 0 ? e.byte - 1 : 0;
     *error = source + ":" + LineColumn(text, offset) + ": bad JSON: " + OneLine(SyntaxProblem(e));
+    return false;
+  }
+  if (!duplicates.duplicate().empty()) {
+    *error = source + ": " + duplicates.duplicate() + ": the field appears twice in its object";
     return false;
   }
   try {

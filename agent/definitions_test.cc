@@ -104,6 +104,19 @@ TEST(DefinitionsTest, SyntaxErrorsNameLineAndColumn) {
   EXPECT_EQ(error.find('\n'), std::string::npos);
 }
 
+TEST(DefinitionsTest, AFieldGivenTwiceIsRefusedWithItsPath) {
+  std::string text = ValidDefinitions().dump();
+  // The second column of the first table gets a second "type"; nlohmann would keep the last.
+  std::string first = "{\"number\":2,\"type\":\"octets\"}";
+  size_t at = text.find(first);
+  ASSERT_NE(at, std::string::npos) << text;
+  text.replace(at, first.size(), "{\"number\":2,\"type\":\"octets\",\"type\":\"integer\"}");
+  EXPECT_EQ(Parse(text),
+            "defs.json: tables[0].columns[1].type: the field appears twice in its object");
+  EXPECT_EQ(Parse("{\"tables\": [], \"tables\": []}"),
+            "defs.json: tables: the field appears twice in its object");
+}
+
 struct BadCase {
   const char* what;
   std::function<void(Json&)> change;
