@@ -103,30 +103,20 @@ bool CConfigurator::FilterEntry() {
 }
 
 bool CConfigurator::SetChildSize(int count) {
-  KX_VARBIND_T vb;
-  KXVarBindInit(&vb);
-  SetWorkColumn(m_childSizeColumn);
-  GetWorkId(vb.name);
-  KXVarBindSetType(&vb, KX_ASN_INTEGER);
+  InstanceBinding vb(*this, m_childSizeColumn);
+  KXVarBindSetType(vb.get(), KX_ASN_INTEGER);
   if (count < 0) count = m_child != nullptr ? m_child->NumEntries() : 0;
-  vb.value.integer = count;
+  vb->value.integer = count;
   int status = 0;
-  const int r = KXMibSet(&vb, &status);
-  KXVarBindFree(&vb);
-  return r == 1 && status == 0;
+  return KXMibSet(vb.get(), &status) == 1 && status == 0;
 }
 
 bool CConfigurator::GetChildSize(int& count) {
-  KX_VARBIND_T vb;
-  KXVarBindInit(&vb);
-  SetWorkColumn(m_childSizeColumn);
-  GetWorkId(vb.name);
-  const int r = KXMibGet(&vb);
-  count = vb.value.integer;
+  InstanceBinding vb(*this, m_childSizeColumn);
+  const int r = KXMibGet(vb.get());
+  count = vb->value.integer;
   // An instance that reads as "no such instance" holds no count either.
-  const bool ok = r != 0 && vb.value.type == KX_ASN_INTEGER;
-  KXVarBindFree(&vb);
-  return ok;
+  return r != 0 && vb->value.type == KX_ASN_INTEGER;
 }
 
 }  // namespace korvax

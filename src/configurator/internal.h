@@ -35,6 +35,25 @@ bool PrintValue(const KX_ASN_VALUE_T& value, int mode, std::string* text);
 // The display text of a value for messages (at most 2047 bytes).
 std::string DisplayValue(const KX_ASN_VALUE_T& value);
 
+// A binding named by the configurator's current instance of one column, released when it goes
+// out of scope so that no path can leak it.
+class InstanceBinding {
+ public:
+  InstanceBinding(CConfigurator& configurator, int column) {
+    KXVarBindInit(&vb_);
+    configurator.SetWorkColumn(column);
+    configurator.GetWorkId(vb_.name);
+  }
+  ~InstanceBinding() { KXVarBindFree(&vb_); }
+  InstanceBinding(const InstanceBinding&) = delete;
+  InstanceBinding& operator=(const InstanceBinding&) = delete;
+  KX_VARBIND_T* get() { return &vb_; }
+  KX_VARBIND_T* operator->() { return &vb_; }
+
+ private:
+  KX_VARBIND_T vb_;
+};
+
 // True when a comes after b in MIB order.
 inline bool ObjidAfter(const KX_OBJID_T& a, const KX_OBJID_T& b) {
   const int order = KXObjidCompareN(a.ids, a.count, b.ids, b.count);

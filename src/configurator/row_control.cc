@@ -5,28 +5,6 @@
 
 namespace korvax {
 
-namespace {
-
-// A binding named by the configurator's current instance of one column.
-class InstanceBinding {
- public:
-  InstanceBinding(CConfigurator& configurator, int column) {
-    KXVarBindInit(&vb_);
-    configurator.SetWorkColumn(column);
-    configurator.GetWorkId(vb_.name);
-  }
-  ~InstanceBinding() { KXVarBindFree(&vb_); }
-  InstanceBinding(const InstanceBinding&) = delete;
-  InstanceBinding& operator=(const InstanceBinding&) = delete;
-  KX_VARBIND_T* get() { return &vb_; }
-  KX_VARBIND_T* operator->() { return &vb_; }
-
- private:
-  KX_VARBIND_T vb_;
-};
-
-}  // namespace
-
 bool CConfigurator::SetStatus(ECommand cmd) {
   InstanceBinding vb(*this, m_statusColumn);
   const bool creating = cmd == eCmdCreateAndWait || cmd == eCmdCreate;
